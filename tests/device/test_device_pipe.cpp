@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/handle.h"
-#include "tests/device/devsim_process.h"
+#include "tests/support/device_calls.h"
+#include "tests/support/devsim_process.h"
+#include "tests/support/process_state.h"
+#include "tests/support/temp_dir.h"
 
 namespace devicetest {
 namespace {
@@ -45,11 +48,11 @@ class DevicePipeTest : public ::testing::Test {
     args.insert(args.end(), {"--record", records_.path()});
     return device_.StartListening(socket_, args);
   }
-  std::string Record(const std::string& name) { return ReadFile(records_ / name); }
+  std::string Record(const std::string& name) { return ReadWholeFile(records_.File(name)); }
 
   TempDir dir_;
   TempDir records_;
-  std::string socket_ = dir_ / "dev.sock";
+  std::string socket_ = dir_.File("dev.sock");
   ScopedEnv env_{"HADREL_USB_SOCKET", socket_.c_str()};
   DevsimProcess device_;
 };

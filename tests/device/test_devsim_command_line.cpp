@@ -16,7 +16,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/handle.h"
-#include "tests/device/devsim_process.h"
+#include "tests/support/device_calls.h"
+#include "tests/support/devsim_process.h"
+#include "tests/support/process_state.h"
+#include "tests/support/temp_dir.h"
 
 namespace devicetest {
 namespace {
@@ -31,7 +34,7 @@ bool ExitedWith(int status, int code) { return WIFEXITED(status) && WEXITSTATUS(
 class DevsimCommandLineTest : public ::testing::Test {
  protected:
   TempDir dir_;
-  std::string socket_ = dir_ / "dev.sock";
+  std::string socket_ = dir_.File("dev.sock");
   ScopedEnv env_{"HADREL_USB_SOCKET", socket_.c_str()};
 };
 
@@ -79,8 +82,8 @@ TEST_P(DevsimStopTest, StopsCleanly) {
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[lines.size() - 2], "session 1 closed: 20 bytes in 1 packets");
   EXPECT_EQ(lines.back(), "stopped");
-  EXPECT_EQ(ReadFile(records / "stream-1.bin"), preamble);
-  EXPECT_EQ(ReadFile(records / "writes-1.txt"), "20\n");
+  EXPECT_EQ(ReadWholeFile(records.File("stream-1.bin")), preamble);
+  EXPECT_EQ(ReadWholeFile(records.File("writes-1.txt")), "20\n");
   EXPECT_FALSE(Exists(socket_));
   EXPECT_FALSE(Exists(socket_ + ".lock"));
 
@@ -114,7 +117,7 @@ TEST_F(DevsimCommandLineTest, StaleSocketIsReplacedButOtherFilesAreNot) {
   EXPECT_TRUE(DevicePresent());
   EXPECT_TRUE(ExitedWith(device.Stop(SIGTERM), 0));
 
-  const std::string file = dir_ / "not-a-socket";
+  const std::string file = dir_.File("not-a-socket");
   {
     int fd = open(file.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
     ASSERT_EQ(write(fd, "keep", 4), 4);
@@ -124,7 +127,7 @@ TEST_F(DevsimCommandLineTest, StaleSocketIsReplacedButOtherFilesAreNot) {
   refused.Start({"--socket", file});
   EXPECT_TRUE(ExitedWith(refused.WaitForExit(), 1));
   EXPECT_EQ(refused.CountLines("exists and is not a socket"), 1);
-  EXPECT_EQ(ReadFile(file), "keep");
+  EXPECT_EQ(ReadWholeFile(file), "keep");
 }
 
 struct BadArguments {
@@ -142,14 +145,14 @@ class DevsimBadArgumentsTest : public ::testing::TestWithParam<BadArguments> {};
 // created.
 TEST_P(DevsimBadArgumentsTest, RefusedWithUsage) {
   TempDir dir;
-  std::vector<std::string> args{"--socket", dir / "dev.sock"};
+  std::vector<std::string> args{"--socket", dir.File("dev.sock")};
   args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
   DevsimProcess device;
   device.Start(args);
   EXPECT_TRUE(ExitedWith(device.WaitForExit(), 2));
   EXPECT_EQ(device.CountLines(GetParam().message), 1);
   EXPECT_EQ(device.CountLines("usage: hadrel-devsim"), 1);
-  EXPECT_FALSE(Exists(dir / "dev.sock"));
+  EXPECT_FALSE(Exists(dir.File("dev.sock")));
 }
 
 INSTANTIATE_TEST_SUITE_P(

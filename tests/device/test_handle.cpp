@@ -10,7 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/handle.h"
-#include "tests/device/devsim_process.h"
+#include "tests/support/device_calls.h"
+#include "tests/support/temp_dir.h"
 
 namespace devicetest {
 namespace {
@@ -23,7 +24,7 @@ class HandleTest : public ::testing::Test {
 // Plain descriptors (a file, an OS pipe) take the whole buffer, however large.
 TEST_F(HandleTest, WritesWholeBuffersToFilesAndPipes) {
   TempDir dir;
-  const std::string path = dir / "out.bin";
+  const std::string path = dir.File("out.bin");
   const std::string data = PatternBytes(3 * 1024 * 1024 + 17, 1);
   int file = open(path.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
   ASSERT_GE(file, 0);
@@ -31,7 +32,7 @@ TEST_F(HandleTest, WritesWholeBuffersToFilesAndPipes) {
   EXPECT_TRUE(os::WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written));
   EXPECT_EQ(written, data.size());
   EXPECT_TRUE(os::CloseHandle(file));
-  EXPECT_TRUE(ReadFile(path) == data);
+  EXPECT_TRUE(ReadWholeFile(path) == data);
 
   int fds[2];
   ASSERT_EQ(pipe2(fds, O_CLOEXEC), 0);

@@ -11,7 +11,7 @@
 
 #include "platform/library.h"
 #include "platform/module.h"
-#include "tests/device/devsim_process.h"
+#include "tests/support/temp_dir.h"
 
 namespace devicetest {
 namespace {
@@ -60,7 +60,7 @@ TEST(LibraryLoadingTest, RefusesNamesWithADirectory) {
 // never taken, though the loader itself would find it there.
 TEST(LibraryLoadingTest, IgnoresTheCurrentDirectoryAndTheSearchPath) {
   TempDir dir;
-  const std::string copy = dir / "libHadrelCwdOnly.so";
+  const std::string copy = dir.File("libHadrelCwdOnly.so");
   std::filesystem::copy_file(ExecutableDirectory() + "libHadrelUSB.so", copy);
   const std::string oldCwd = std::filesystem::current_path().string();
   ASSERT_EQ(chdir(dir.path().c_str()), 0);

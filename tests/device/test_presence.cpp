@@ -17,7 +17,10 @@
 
 #include "hadrelusb/device_socket.h"
 #include "platform/handle.h"
-#include "tests/device/devsim_process.h"
+#include "tests/support/device_calls.h"
+#include "tests/support/devsim_process.h"
+#include "tests/support/process_state.h"
+#include "tests/support/temp_dir.h"
 
 namespace devicetest {
 namespace {
@@ -46,7 +49,7 @@ int MakeSocketFile(const std::string& path, bool listening) {
 class PresenceTest : public ::testing::Test {
  protected:
   TempDir dir_;
-  std::string socket_ = dir_ / "dev.sock";
+  std::string socket_ = dir_.File("dev.sock");
   ScopedEnv env_{"HADREL_USB_SOCKET", socket_.c_str()};
   DevsimProcess device_;
 };
@@ -148,7 +151,7 @@ TEST_F(PresenceTest, NoDescriptorLeaks) {
     EXPECT_EQ(CallOpenFile("PIPE01"), INVALID_HANDLE_VALUE);
   }
   {
-    const std::string nowhere = dir_ / "nowhere.sock";
+    const std::string nowhere = dir_.File("nowhere.sock");
     ScopedEnv elsewhere("HADREL_USB_SOCKET", nowhere.c_str());
     for (int i = 0; i < 50; ++i) ASSERT_FALSE(DevicePresent());
   }
@@ -166,7 +169,7 @@ TEST(SocketLocationTest, DefaultSocketLiesInAPrivateRuntimeDirectory) {
   TempDir runtime;
   ScopedEnv noSocket("HADREL_USB_SOCKET", nullptr);
   ScopedEnv runtimeDir("XDG_RUNTIME_DIR", runtime.path().c_str());
-  const std::string dir = runtime / "hadrel-usb";
+  const std::string dir = runtime.File("hadrel-usb");
 
   DevsimProcess device;
   device.Start({}, {"HADREL_USB_SOCKET", "XDG_RUNTIME_DIR=" + runtime.path()});
@@ -204,17 +207,17 @@ TEST_P(UnsafeDirectoryTest, BothSidesRefuse) {
   TempDir elsewhere;
   ScopedEnv noSocket("HADREL_USB_SOCKET", nullptr);
   ScopedEnv runtimeDir("XDG_RUNTIME_DIR", runtime.path().c_str());
-  const std::string dir = runtime / "hadrel-usb";
+  const std::string dir = runtime.File("hadrel-usb");
 
   // A device that answers, in a private directory elsewhere.
   ASSERT_EQ(chmod(elsewhere.path().c_str(), 0700), 0);
   DevsimProcess answering;
-  ASSERT_TRUE(answering.StartListening(elsewhere / "device.sock"));
+  ASSERT_TRUE(answering.StartListening(elsewhere.File("device.sock")));
   switch (GetParam().kind) {
     case Unsafe::kOpenToOthers:
       ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
       ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
-      ASSERT_EQ(rename((elsewhere / "device.sock").c_str(), (dir + "/device.sock").c_str()), 0);
+      ASSERT_EQ(rename(elsewhere.File("device.sock").c_str(), (dir + "/device.sock").c_str()), 0);
       break;
     case Unsafe::kSymbolicLink:
       ASSERT_EQ(symlink(elsewhere.path().c_str(), dir.c_str()), 0);

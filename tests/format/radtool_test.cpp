@@ -11,14 +11,20 @@
 #include <string>
 #include <vector>
 
-#include "tests/format/run_program.h"
+#include "tests/support/run_program.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
+
+using devicetest::ProgramResult;
+using devicetest::ReadWholeFile;
+using devicetest::RunProgram;
+using devicetest::TempDir;
 
 const std::string kRadtool = std::string(DOWNLOAD_BIN_DIR) + "/radtool";
 const std::string kSamples = DOWNLOAD_SAMPLES_DIR;
 
-ProgramResult Radtool(const std::vector<std::string>& args, const ScratchDir& scratch) {
+ProgramResult Radtool(const std::vector<std::string>& args, const TempDir& scratch) {
   return RunProgram(kRadtool, args, scratch.path());
 }
 
@@ -57,7 +63,7 @@ void PrintTo(const SampleCase& c, std::ostream* os) { *os << c.file; }
 class RadtoolSampleTest : public testing::TestWithParam<SampleCase> {};
 
 TEST_P(RadtoolSampleTest, InfoJsonDescribesTheSample) {
-  ScratchDir scratch;
+  TempDir scratch;
   const SampleCase& c = GetParam();
   const ProgramResult result = Radtool({"info", "--json", kSamples + "/" + c.file}, scratch);
   EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
@@ -75,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(Samples, RadtoolSampleTest, testing::ValuesIn(kSampleCa
                          });
 
 TEST(RadtoolInfoTest, TextNamesTheDateAndTheVerdict) {
-  ScratchDir scratch;
+  TempDir scratch;
   const ProgramResult dated = Radtool({"info", kSamples + "/serial-flash-dated.rad"}, scratch);
   EXPECT_EQ(dated.exitCode, 0);
   EXPECT_NE(dated.out.find("serial flash"), std::string::npos) << dated.out;
@@ -97,7 +103,7 @@ TEST(RadtoolInfoTest, TextNamesTheDateAndTheVerdict) {
 // ---- info refusals of its arguments and I/O errors ----
 
 TEST(RadtoolInfoTest, UsageAndIoErrorsExitTwoWithOneLineNamingTheFile) {
-  ScratchDir scratch;
+  TempDir scratch;
   const std::string missing = scratch.File("missing.rad");
   struct ErrorCase {
     std::vector<std::string> args;
@@ -159,7 +165,7 @@ void PrintTo(const RoundTripCase& c, std::ostream* os) { *os << c.name; }
 class RadtoolRoundTripTest : public testing::TestWithParam<RoundTripCase> {};
 
 TEST_P(RadtoolRoundTripTest, InfoGivesBackWhatMakeWasAskedFor) {
-  ScratchDir scratch;
+  TempDir scratch;
   const RoundTripCase& c = GetParam();
   const std::string image = scratch.File("image.rad");
   std::vector<std::string> args = {"make", image};
@@ -179,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(Images, RadtoolRoundTripTest, testing::ValuesIn(kRoundT
                          });
 
 TEST(RadtoolMakeTest, BodyDependsOnTheSeedOnlyAndUnusedBytesAreZero) {
-  ScratchDir scratch;
+  TempDir scratch;
   const auto make = [&](const std::string& name, const std::string& seed) {
     const ProgramResult result =
         Radtool({"make", scratch.File(name), "--seed", seed, "--body-size", "9000",
@@ -238,7 +244,7 @@ TEST(RadtoolMakeTest, RefusesBadArgumentsAndLeavesOutAlone) {
       {{"--port"}, "--port needs a value"},
       {{"second.rad"}, "expected one OUT file, got 2"},
   };
-  ScratchDir scratch;
+  TempDir scratch;
   const std::string out = scratch.File("out.rad");
   for (const RefusalCase& c : cases) {
     SCOPED_TRACE(c.options.front() + " " + c.options.back());
@@ -258,7 +264,7 @@ TEST(RadtoolMakeTest, RefusesBadArgumentsAndLeavesOutAlone) {
 }
 
 TEST(RadtoolMakeTest, UnwritablePlaceExitsTwoNamingIt) {
-  ScratchDir scratch;
+  TempDir scratch;
   const std::string out = scratch.File("no-such-dir/out.rad");
   const ProgramResult result = Radtool({"make", out}, scratch);
   EXPECT_EQ(result.exitCode, 2);
@@ -268,7 +274,7 @@ TEST(RadtoolMakeTest, UnwritablePlaceExitsTwoNamingIt) {
 }
 
 TEST(RadtoolMakeTest, ReplacesAnExistingImage) {
-  ScratchDir scratch;
+  TempDir scratch;
   const std::string out = scratch.File("out.rad");
   { std::ofstream(out, std::ios::binary) << std::string(100000, 'x'); }
   const ProgramResult result = Radtool({"make", out, "--body-size", "4"}, scratch);
@@ -279,7 +285,7 @@ TEST(RadtoolMakeTest, ReplacesAnExistingImage) {
 // ---- help and dispatch ----
 
 TEST(RadtoolTest, HelpForTheToolAndEachCommand) {
-  ScratchDir scratch;
+  TempDir scratch;
   const ProgramResult help = Radtool({"--help"}, scratch);
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_NE(help.out.find("  info "), std::string::npos) << help.out;

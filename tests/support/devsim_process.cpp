@@ -1,15 +1,10 @@
-#include "tests/device/devsim_process.h"
+#include "tests/support/devsim_process.h"
 
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
-#include <sstream>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -18,10 +13,6 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
-
-#include "hadrelusb/hadrelusb.h"
-#include "platform/handle.h"
-#include "platform/library.h"
 
 extern char** environ;
 
@@ -36,17 +27,6 @@ int MsLeft(Clock::time_point deadline) {
 }
 
 }  // namespace
-
-TempDir::TempDir() {
-  char pattern[] = "/tmp/hadrel-test-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) ADD_FAILURE() << "mkdtemp: " << std::strerror(errno);
-  path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
 
 DevsimProcess::~DevsimProcess() {
   if (pid_ > 0 && Stop(SIGTERM) == -1) {
@@ -177,85 +157,6 @@ int DevsimProcess::WaitForExit() {
     if (done < 0 && errno != EINTR) return -1;
     if (MsLeft(deadline) == 0) return -1;
   }
-}
-
-HANDLE CallOpenDev() {
-  HMODULE library = os::LoadLibraryA("HadrelUSB.dll");
-  if (library == nullptr) return INVALID_HANDLE_VALUE;
-  auto openDev = reinterpret_cast<open_dev_fn>(os::GetProcAddress(library, "open_dev"));
-  HANDLE device = openDev != nullptr ? openDev() : INVALID_HANDLE_VALUE;
-  os::FreeLibrary(library);
-  return device;
-}
-
-HANDLE CallOpenFile(const char* pipe) {
-  HMODULE library = os::LoadLibraryA("HadrelUSB.dll");
-  if (library == nullptr) return INVALID_HANDLE_VALUE;
-  auto openFile = reinterpret_cast<open_file_fn>(os::GetProcAddress(library, "open_file"));
-  HANDLE handle = openFile != nullptr ? openFile(pipe) : INVALID_HANDLE_VALUE;
-  os::FreeLibrary(library);
-  return handle;
-}
-
-bool DevicePresent() {
-  HANDLE device = CallOpenDev();
-  if (device == INVALID_HANDLE_VALUE) return false;
-  EXPECT_TRUE(os::CloseHandle(device));
-  return true;
-}
-
-bool WriteWithRetries(HANDLE pipe, const std::string& piece, int attempts, int* failures) {
-  for (int attempt = 0; attempt < attempts; ++attempt) {
-    DWORD written = 0;
-    if (os::WriteFile(pipe, piece.data(), static_cast<DWORD>(piece.size()), &written)) {
-      EXPECT_EQ(written, piece.size());
-      return true;
-    }
-    ++*failures;
-    os::Sleep(1);
-  }
-  return false;
-}
-
-int OpenDescriptorCount() {
-  int count = 0;
-  for (auto it = std::filesystem::directory_iterator("/proc/self/fd");
-       it != std::filesystem::directory_iterator(); ++it)
-    ++count;
-  return count;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string PatternBytes(std::size_t size, unsigned seed) {
-  std::string bytes(size, '\0');
-  std::uint32_t state = seed * 2654435761u + 1;
-  for (char& b : bytes) {
-    state = state * 1664525u + 1013904223u;
-    b = static_cast<char>(state >> 24);
-  }
-  return bytes;
-}
-
-ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
-  if (const char* old = std::getenv(name)) {
-    had_ = true;
-    old_ = old;
-  }
-  if (value != nullptr)
-    setenv(name, value, 1);
-  else
-    unsetenv(name);
-}
-
-ScopedEnv::~ScopedEnv() {
-  if (had_)
-    setenv(name_.c_str(), old_.c_str(), 1);
-  else
-    unsetenv(name_.c_str());
 }
 
 }  // namespace devicetest

@@ -1,4 +1,4 @@
-#include "tests/format/run_program.h"
+#include "tests/support/run_program.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -6,13 +6,14 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
+#include "tests/support/temp_dir.h"
+
 extern char** environ;
+
+namespace devicetest {
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::string& scratchDir) {
@@ -42,23 +43,10 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   result.out = ReadWholeFile(outPath);
   result.err = ReadWholeFile(errPath);
-  std::filesystem::remove(outPath);
-  std::filesystem::remove(errPath);
+  std::error_code ignored;
+  std::filesystem::remove(outPath, ignored);
+  std::filesystem::remove(errPath, ignored);
   return result;
 }
 
-ScratchDir::ScratchDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "download-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create " + pattern);
-  path_ = pattern;
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+}  // namespace devicetest
