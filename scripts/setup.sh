@@ -3,10 +3,10 @@
 
 DOWNLOAD_PACKAGES=(
   cmake ninja-build g++ ccache pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev libxcb1-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth fonts-noto-cjk
+  xvfb xauth xdotool x11-utils fonts-noto-cjk
 )
 
 # Installs only what is missing, without questions; quick when everything is there.

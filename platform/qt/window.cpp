@@ -17,6 +17,7 @@
 #include "platform/qt/cross_thread.h"
 #include "platform/qt/dialog_keys.h"
 #include "platform/qt/icon.h"
+#include "platform/qt/native_title.h"
 #include "platform/qt/window_link.h"
 
 namespace {
@@ -153,6 +154,7 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       const QString text = QString::fromUtf8(reinterpret_cast<const char*>(lParam));
       if (widget->isWindow()) {
         widget->setWindowTitle(text);
+        if (text.isEmpty()) ClearNativeWindowTitle(widget);
       } else if (auto* label = qobject_cast<QLabel*>(widget)) {
         label->setText(text);
       } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
