@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "hadrelusb/hadrelusb.h"
+#include "platform/handle.h"
 #include "platform/library.h"
 #include "platform/module.h"
 #include "tests/support/temp_dir.h"
@@ -43,6 +45,23 @@ TEST(LibraryLoadingTest, LoadsTheDeviceLibraryFromTheExecutablesDirectory) {
   }
   EXPECT_EQ(os::GetProcAddress(nullptr, "open_dev"), nullptr);
   EXPECT_FALSE(os::FreeLibrary(nullptr));
+}
+
+// A release really unloads the library, also after an entry point was called, so that a library
+// removed or replaced beside the program is what the next load finds (or does not find).
+TEST(LibraryLoadingTest, ReleaseUnloadsTheLibrary) {
+  HMODULE library = os::LoadLibraryA("HadrelUSB.dll");
+  ASSERT_NE(library, nullptr);
+  auto openDev = reinterpret_cast<open_dev_fn>(os::GetProcAddress(library, "open_dev"));
+  ASSERT_NE(openDev, nullptr);
+  const HANDLE device = openDev();
+  if (device != INVALID_HANDLE_VALUE) os::CloseHandle(device);
+  EXPECT_TRUE(os::FreeLibrary(library));
+
+  const std::string path = ExecutableDirectory() + "libHadrelUSB.so";
+  void* stillLoaded = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
+  EXPECT_EQ(stillLoaded, nullptr) << "the released library stays in the process";
+  if (stillLoaded) dlclose(stillLoaded);
 }
 
 // Names that would reach outside the executable's directory are refused outright.
