@@ -8,14 +8,17 @@
 #include "platform/menu.h"
 #include "platform/resources.h"
 #include "res/resource.h"
+#include "transfer/transfer_window_gate.h"
 #include "ui/about_dlg.h"
 
 CVandroDlg::CVandroDlg(CWnd* pParent)
     : CDialog(IDD_MAIN_DIALOG, pParent),
       m_hIcon(AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : nullptr),
-      m_bDeviceConnected(false) {}
+      m_bDeviceConnected(false),
+      m_transferGate(std::make_shared<TransferWindowGate>(this)) {}
 
-CVandroDlg::~CVandroDlg() = default;
+// A transfer worker may still run: close its way to this object before any member goes.
+CVandroDlg::~CVandroDlg() { m_transferGate->Detach(); }
 
 void CVandroDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
@@ -77,6 +80,22 @@ void CVandroDlg::OnPaint() {
   const int x = (rect.Width() - cxIcon + 1) / 2;
   const int y = (rect.Height() - cyIcon + 1) / 2;
   dc.DrawIcon(x, y, m_hIcon);
+}
+
+BOOL CVandroDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
+  if (LOWORD(wParam) == IDC_SYSTEM_DATA && HIWORD(wParam) == BN_CLICKED) {
+    OnBnClickedSystemData();
+    return TRUE;
+  }
+  return CDialog::OnCommand(wParam, lParam);
+}
+
+LRESULT CVandroDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_TRANSFER_ENDED) {
+    OnTransferEnded();
+    return 0;
+  }
+  return CDialog::WindowProc(message, wParam, lParam);
 }
 
 // The icon shown while the minimised window is dragged.

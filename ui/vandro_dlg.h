@@ -2,10 +2,17 @@
 // The upgrade window: the tool's one main window and the holder of the state that device
 // polling, the start of an upgrade and the transfer worker share.
 
+#include <memory>
 #include <string>
 
 #include "controls/gradient_progress_ctrl.h"
 #include "platform/window.h"
+
+class TransferWindowGate;
+
+// A message of the upgrade window's own (WM_APP + 1): the transfer worker has ended and released
+// the image and the pipe.
+constexpr UINT WM_TRANSFER_ENDED = 0x8000 + 1;
 
 class CVandroDlg : public CDialog {
  public:
@@ -23,6 +30,14 @@ class CVandroDlg : public CDialog {
   void OnPaint() override;
   HCURSOR OnQueryDragIcon() override;
   void OnTimer(UINT_PTR nIDEvent) override;
+  // Routes BN_CLICKED of the image button to OnBnClickedSystemData.
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+  // Routes WM_TRANSFER_ENDED to OnTransferEnded.
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // The image button: choose, check and describe an image, and start its transfer.
+  void OnBnClickedSystemData();
+  // Enables the image button again once the worker has ended.
+  void OnTransferEnded();
 
  public:
   HICON m_hIcon;
@@ -33,4 +48,9 @@ class CVandroDlg : public CDialog {
   CGradientProgressCtrl m_progress;
   // Full path of the image chosen last.
   std::string m_strImagePath;
+
+ private:
+  // The transfer worker's way to this window; closed first thing in the destructor, because a
+  // worker may outlive the window object.
+  std::shared_ptr<TransferWindowGate> m_transferGate;
 };
