@@ -20,3 +20,4 @@ struct RadtoolCommand {
 
 extern const RadtoolCommand kInfoCommand;
 extern const RadtoolCommand kMakeCommand;
+extern const RadtoolCommand kFlashCommand;

@@ -39,3 +39,20 @@ std::string RefusalReason(RadVerdict verdict, std::size_t bytesRead, const RadHe
   }
   return "";
 }
+
+std::string FlashDescription(const RadHeader& header) {
+  char text[64];
+  switch (header.flashMemory) {
+    case FLASH_EFLASH:
+      return "e-flash";
+    case FLASH_SERIAL:
+      if (!RadDatePresent(header)) return "serial flash, no image date";
+      return "serial flash, image date " + FormatRadDate(header);
+    case FLASH_NAND:
+      return "NAND flash";
+    default:
+      std::snprintf(text, sizeof text, "unknown kind (byte 2 is %u)",
+                    static_cast<unsigned>(header.flashMemory));
+      return text;
+  }
+}

@@ -1,5 +1,6 @@
 // radtool: the command-line companion of the upgrade tool. It inspects and makes firmware images
-// with the same decoding and acceptance rules as the window.
+// with the same decoding and acceptance rules as the window, and sends them to the device with
+// the window's own transfer.
 
 #include <cstdio>
 #include <cstring>
@@ -14,6 +15,7 @@ namespace {
 const RadtoolCommand* const kCommands[] = {
     &kInfoCommand,
     &kMakeCommand,
+    &kFlashCommand,
 };
 
 void PrintHelp(std::FILE* out) {
@@ -21,7 +23,7 @@ void PrintHelp(std::FILE* out) {
                "Usage: radtool COMMAND [ARGS...]\n"
                "       radtool COMMAND --help\n"
                "\n"
-               "Inspects and makes firmware images (.rad) for the upgrade tool.\n"
+               "Inspects, makes and flashes firmware images (.rad) for the upgrade tool.\n"
                "\n"
                "Commands:\n");
   for (const RadtoolCommand* command : kCommands) {
