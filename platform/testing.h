@@ -46,6 +46,9 @@ FileDialogInfo ActiveFileDialog();
 // Chooses `path` in the open file chooser, as if the user typed it and pressed Open.
 void ChooseFileInActiveDialog(const std::string& path);
 void CancelActiveFileDialog();
+// The names that the open file chooser lists in the directory it shows, as far as it has read
+// that directory yet (it reads in the background: pump until the names expected are there).
+std::vector<std::string> FilesListedInActiveDialog();
 
 // The modal dialog on top (the About box over the upgrade window, say), or null.
 CWnd* ActiveModalWindow();
