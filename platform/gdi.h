@@ -8,7 +8,7 @@
 // clipped to the context's clip box; a context without a device (no handle) draws nothing.
 //
 // Threads: a context, brush or bitmap belongs to the thread that paints (the window's thread)
-// and is used only there.
+// and is used only there, once the window system is set up.
 
 #include <string>
 
@@ -74,8 +74,9 @@ class CBitmap {
   // Creates a width x height bitmap in the colour format of `dc`'s device: the format of the
   // screen for a window's context, the format of its selected bitmap for a memory context (a
   // fresh memory context holds a 1 x 1 monochrome bitmap, so a bitmap made compatible with it is
-  // monochrome). Its pixels are undefined until drawn. A width or height of 0 gives an empty
-  // bitmap that draws and copies nothing. Fails (FALSE) when the object holds a bitmap already,
+  // monochrome). It starts black here, but callers paint every pixel that is to show, as other
+  // platforms promise nothing. A width or height of 0 gives an empty bitmap that draws and
+  // copies nothing. Fails (FALSE) when the object holds a bitmap already,
   // when `dc` has no device, or for a negative size.
   BOOL CreateCompatibleBitmap(CDC* dc, int width, int height);
   // Deletes the bitmap. Fails (FALSE) and deletes nothing while it is selected into a context,
