@@ -20,23 +20,9 @@ namespace {
 // The one chosen file's position.
 PlatformPosition g_firstFile;
 
-// A pattern that matches names without regard to case: each letter becomes a set of both cases
-// ("*.RAD" becomes "*.[rR][aA][dD]"), which Qt's wildcards match on every platform.
-QString CaseBlindPattern(const QString& pattern) {
-  QString out;
-  for (const QChar c : pattern) {
-    if (c.isLetter() && c.toLower() != c.toUpper()) {
-      out += QLatin1Char('[') + c.toLower() + c.toUpper() + QLatin1Char(']');
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 // The framework's filter string as Qt name filters: "rad file (*.rad) |*.RAD||" gives the one
-// entry "rad file (*.rad) (*.[rR][aA][dD])". Qt takes the patterns from the last parentheses;
-// the chooser shows the description alone (HideNameFilterDetails).
+// entry "rad file (*.rad) (*.RAD)". Qt takes the patterns from the last parentheses; the
+// chooser shows the description alone (HideNameFilterDetails).
 QStringList NameFilters(const std::string& filter) {
   const QStringList parts = QString::fromUtf8(filter.c_str()).split(QLatin1Char('|'));
   QStringList filters;
@@ -45,7 +31,7 @@ QStringList NameFilters(const std::string& filter) {
     if (description.isEmpty()) break;  // the second '|' of the end
     QStringList patterns;
     for (const QString& p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-      if (!p.trimmed().isEmpty()) patterns << CaseBlindPattern(p.trimmed());
+      if (!p.trimmed().isEmpty()) patterns << p.trimmed();
     }
     if (patterns.isEmpty()) patterns << QStringLiteral("*");
     filters << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
@@ -75,6 +61,8 @@ long CFileDialog::DoModal() {
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setWindowModality(Qt::ApplicationModal);
   dialog.setDirectory(QDir::current());
+  // Names match the patterns whatever their case, as on Windows.
+  dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
   const QStringList filters = NameFilters(m_filter);
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
   RunNextModalScript();
