@@ -266,6 +266,12 @@ int RunFlash(const std::vector<std::string>& args) {
       return StoppedStatus();
   }
 
+  // A Ctrl-C that came while the file was read: the device has not been touched yet.
+  if (stop.load()) {
+    Error(std::string("stopped by ") + StopSignalName() + " before anything was sent");
+    return StoppedStatus();
+  }
+
   bool loaded = false;
   const HANDLE pipe = OpenDevicePipe(&loaded);
   if (!loaded) {
