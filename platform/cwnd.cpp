@@ -1,6 +1,7 @@
 // The parts of windows and dialogs that are the same on every platform: handing messages to
 // their handlers, the default handlers, and the dialog's commands.
 
+#include "platform/gdi.h"
 #include "platform/menu.h"
 #include "platform/window.h"
 
@@ -10,7 +11,8 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       OnPaint();
       return 0;
     case WM_ERASEBKGND:
-      return OnEraseBkgnd(reinterpret_cast<CDC*>(wParam));
+      // wParam holds the context to erase on, as a handle.
+      return OnEraseBkgnd(CDC::FromHandle(reinterpret_cast<HDC>(wParam)));
     case WM_TIMER:
       OnTimer(static_cast<UINT_PTR>(wParam));
       return 0;

@@ -19,7 +19,7 @@ bool RoutePaintEvent(const std::shared_ptr<WindowLink>& link, QWidget* widget, Q
     CDC dc;
     dc.Attach(CreateWindowContext(widget, area, true));
     link->passToWidget = false;
-    const LRESULT erased = WindowRouter::Dispatch(link->owner, WM_ERASEBKGND, reinterpret_cast<WPARAM>(&dc), 0);
+    const LRESULT erased = WindowRouter::Dispatch(link->owner, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
     PlatformDC* context = LiveContext(dc.m_hDC);
     if (!erased && guard && context && context->painter) {
       context->painter->fillRect(context->deviceClip, widget->palette().brush(widget->backgroundRole()));
