@@ -22,9 +22,9 @@ class CFile {
   CFile& operator=(const CFile&) = delete;
 
   // Opens an existing regular file for reading from its start, in exclusive share mode: FALSE
-  // when it is missing, not a regular file, not readable by us, or held by another reader that
-  // asked for exclusive access (on Linux only programs that take an flock() count as holding
-  // it). `openFlags` is modeRead | typeBinary; `error` is unused and may be nullptr.
+  // when it is missing, not a regular file, not readable by us, or held by another program (on
+  // Linux: one that holds an flock() on it, shared or exclusive; other readers do not count).
+  // `openFlags` is modeRead | typeBinary; `error` is unused and may be nullptr.
   BOOL Open(const char* fileName, UINT openFlags, void* error = nullptr);
   // Reads up to `count` bytes into `buffer` and returns how many it read: fewer than `count`
   // only at the end of the file, or when reading fails part-way (0 when the file is not open).
@@ -44,10 +44,10 @@ constexpr DWORD OPEN_EXISTING = 3;
 constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFF;
 
 // Opens an existing regular file for reading (`access` GENERIC_READ, `disposition`
-// OPEN_EXISTING; `security`, `flags` and `templateFile` are unused). With `shareMode`
-// FILE_SHARE_READ other readers may hold it too, but not one that holds it exclusively (see
-// CFile::Open). Returns INVALID_HANDLE_VALUE when the file cannot be opened so; close the handle
-// with CloseHandle.
+// OPEN_EXISTING; other values fail; `security`, `flags` and `templateFile` are unused). With
+// `shareMode` FILE_SHARE_READ other readers may hold it too, but not a program that holds it
+// exclusively (see CFile::Open). Returns INVALID_HANDLE_VALUE when the file cannot be opened so;
+// close the handle with CloseHandle.
 HANDLE CreateFileA(const char* fileName, DWORD access, DWORD shareMode, void* security, DWORD disposition,
                    DWORD flags, HANDLE templateFile);
 
