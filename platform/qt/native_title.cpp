@@ -24,6 +24,7 @@ void ClearNativeWindowTitle(QWidget* window) {
   auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
   if (!x11) return;  // other window systems (offscreen, say) keep Qt's title
   xcb_connection_t* connection = x11->connection();
+  if (!connection) return;
   // Making the native window now lets Qt put its own title first; ours comes after it.
   const xcb_window_t id = static_cast<xcb_window_t>(window->winId());
   const xcb_atom_t utf8 = Atom(connection, "UTF8_STRING");

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/profile.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -28,13 +29,10 @@ std::string Shell(const std::string& command) {
 }
 
 // A directory holding a copy of the probe, and a lang.ini if one is given.
-std::string ProbeDir(const std::string& name) {
-  const std::string dir = ::testing::TempDir() + "probe-" + name;
-  mkdir(dir.c_str(), 0700);
-  Shell("cp " DOWNLOAD_BIN_DIR "/window_probe '" + dir + "/'");
-  std::remove((dir + "/lang.ini").c_str());
-  return dir;
-}
+// A fresh directory holding a copy of the probe and nothing else; removed with the object.
+struct ProbeDir : devicetest::TempDir {
+  ProbeDir() { Shell("cp " DOWNLOAD_BIN_DIR "/window_probe '" + path() + "/'"); }
+};
 
 std::map<std::string, std::string> RunProbe(const std::string& dir, const std::string& cwd) {
   std::istringstream lines(Shell("cd '" + cwd + "' && QT_QPA_PLATFORM=offscreen '" + dir + "/window_probe' 2>/dev/null"));
@@ -48,13 +46,12 @@ std::map<std::string, std::string> RunProbe(const std::string& dir, const std::s
 }
 
 TEST(LangFile, WithoutLangIniTheWindowOpensWithEmptyTexts) {
-  const std::string dir = ProbeDir("none");
+  ProbeDir dir;
   // A lang.ini in the current directory alone is not the one beside the executable.
-  const std::string cwd = ::testing::TempDir() + "probe-cwd";
-  mkdir(cwd.c_str(), 0700);
-  std::ofstream(cwd + "/lang.ini") << "[title]\n100=from the current directory\n";
+  devicetest::TempDir cwd;
+  std::ofstream(cwd.File("lang.ini")) << "[title]\n100=from the current directory\n";
 
-  auto shown = RunProbe(dir, cwd);
+  auto shown = RunProbe(dir.path(), cwd.path());
   ASSERT_EQ(shown["result"], "2") << "the probe did not run to its end";
   EXPECT_EQ(shown["title"], "");
   EXPECT_EQ(shown["cancel"], "");
@@ -66,10 +63,10 @@ TEST(LangFile, WithoutLangIniTheWindowOpensWithEmptyTexts) {
 }
 
 TEST(LangFile, TextsComeFromTheFileBesideTheExecutableAsWritten) {
-  const std::string dir = ProbeDir("own");
-  std::ofstream(dir + "/lang.ini") << "[TITLE]\n100 = \"  50% of %s %n %% \"\n[control]\n1001=Stop\n"
+  ProbeDir dir;
+  std::ofstream(dir.File("lang.ini")) << "[TITLE]\n100 = \"  50% of %s %n %% \"\n[control]\n1001=Stop\n"
                                       "1003=" << std::string(300, 'w') << "\n[message]\n1025=absent\n";
-  auto shown = RunProbe(dir, dir);
+  auto shown = RunProbe(dir.path(), dir.path());
   ASSERT_EQ(shown["result"], "2");
   EXPECT_EQ(shown["title"], "  50% of %s %n %% ");
   EXPECT_EQ(shown["cancel"], "Stop");
@@ -88,17 +85,17 @@ TEST(LangFile, BadFilesGiveEmptyTextsAndNoCrash) {
   while (huge.size() < 8u * 1024 * 1024) huge += "k=vvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvv\n";
   const BadFile files[] = {{"empty", ""}, {"binary", binary}, {"huge", huge}};
   for (const BadFile& f : files) {
-    const std::string dir = ProbeDir(f.name);
-    std::ofstream(dir + "/lang.ini", std::ios::binary) << f.content;
-    auto shown = RunProbe(dir, dir);
+    ProbeDir dir;
+    std::ofstream(dir.File("lang.ini"), std::ios::binary) << f.content;
+    auto shown = RunProbe(dir.path(), dir.path());
     EXPECT_EQ(shown["result"], "2") << f.name;
     EXPECT_EQ(shown["title"], "") << f.name;
     EXPECT_EQ(shown["group"], "UPGRADE") << f.name;
   }
   // Unreadable: a directory where the file should be.
-  const std::string dir = ProbeDir("unreadable");
-  mkdir((dir + "/lang.ini").c_str(), 0700);
-  auto shown = RunProbe(dir, dir);
+  ProbeDir dir;
+  mkdir(dir.File("lang.ini").c_str(), 0700);
+  auto shown = RunProbe(dir.path(), dir.path());
   EXPECT_EQ(shown["result"], "2");
   EXPECT_EQ(shown["title"], "");
 }
