@@ -98,4 +98,9 @@ struct Image {
 };
 Image Grab(CWnd* window);
 
+// Paints the window now, as the window system does after a change: its WM_ERASEBKGND and
+// WM_PAINT (and those of the windows beneath, where it does not cover them) are handled before
+// this returns. For benchmarks of painting; a hidden window paints nothing.
+void RepaintNow(CWnd* window);
+
 }  // namespace platform::test

@@ -1,0 +1,34 @@
+#pragma once
+// One 64 MiB image into the simulated device, three ways: a bare loop of writes (the reference:
+// what this machine allows), the shared streaming engine, and the upgrade window's whole path.
+
+#include <vector>
+
+#include "platform/types.h"
+
+namespace bench {
+
+struct StreamRun {
+  double seconds = 0;   // from the first write to the pipe's close
+  int failedWrites = 0;  // writes the device did not take in time, written again
+};
+
+// The preamble, then the body in 2048-byte writes, with os::WriteFile on the pipe that the
+// device library's open_file gives, each failed write repeated at once.
+StreamRun RunBareLoop(const std::vector<BYTE>& image);
+
+// StreamImage, as radtool flash and the window's worker call it, with os::Sleep between retries.
+StreamRun RunEngine(const std::vector<BYTE>& image);
+
+// The upgrade window (headless) with the image handed over as its image button does: the
+// transfer worker with its progress update after each piece, the window's thread painting the
+// bar, up to the worker's last call. Needs the window system (platform::test::InitWindowSystem).
+StreamRun RunWindowPath(const std::vector<BYTE>& image);
+
+// The pause between retries that the engine and the window's worker get in these figures:
+// os::Sleep, counted.
+void CountedSleep(DWORD ms);
+// The pauses counted since the last call.
+int TakePauseCount();
+
+}  // namespace bench
