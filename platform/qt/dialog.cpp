@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QFontMetrics>
+#include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QVariant>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -139,7 +141,20 @@ long CDialog::DoModal() {
   for (std::size_t i = 0; i < t->itemCount; ++i) {
     const DialogItemTemplate& item = t->items[i];
     QWidget* control = CreateControl(item, dialog);
-    control->setGeometry(ToPixels(units, item.x, item.y, item.cx, item.cy));
+    const QRect rect = ToPixels(units, item.x, item.y, item.cx, item.cy);
+    if (item.style & WS_BORDER) {
+      // A one-pixel border around the control: the control itself, and so its client area,
+      // is the inside of the frame.
+      auto* frame = new QFrame(dialog);
+      frame->setFrameStyle(QFrame::Box | QFrame::Plain);
+      frame->setLineWidth(1);
+      frame->setGeometry(rect);
+      frame->setVisible((item.style & WS_VISIBLE) != 0);
+      control->setParent(frame);
+      control->setGeometry(1, 1, std::max(0, rect.width() - 2), std::max(0, rect.height() - 2));
+    } else {
+      control->setGeometry(rect);
+    }
     control->setProperty("dlgCtrlId", item.id);
     control->setProperty("dlgClassName", QString::fromUtf8(item.className));
     control->setEnabled(!(item.style & WS_DISABLED));

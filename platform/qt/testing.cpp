@@ -119,7 +119,9 @@ ControlInfo GetControlInfo(CWnd* dialog, int id) {
   info.exists = true;
   info.className = control->property("dlgClassName").toString().toStdString();
   info.text = WidgetText(control).toStdString();
-  const QRect r = control->geometry();
+  // The window rectangle: a bordered control's border included.
+  QWidget* outer = control->parentWidget() != control->window() ? control->parentWidget() : control;
+  const QRect r = outer->geometry();
   info.rect = CRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
   info.visible = control->isVisibleTo(control->window());
   info.enabled = control->isEnabled();
