@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 #include "transfer/rad_header.h"
 
@@ -21,6 +22,13 @@ std::vector<BYTE> MakeImage(std::size_t length) {
     std::memcpy(&image[at], &word, length - at < sizeof word ? length - at : sizeof word);
   }
   return image;
+}
+
+HeapImage HeapCopy(const std::vector<BYTE>& image) {
+  HeapImage copy(static_cast<BYTE*>(std::malloc(image.size())), &std::free);
+  if (!copy) throw std::bad_alloc();
+  std::memcpy(copy.get(), image.data(), image.size());
+  return copy;
 }
 
 }  // namespace bench

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "bench/figure_table.h"
 #include "controls/gradient_progress_ctrl.h"
 #include "controls/mem_dc.h"
 #include "platform/gdi_testing.h"
@@ -81,19 +82,17 @@ void PaintOnce(benchmark::State& state, int width) {
 
 std::string Name(const char* kind, int width) { return std::string(kind) + "/" + std::to_string(width); }
 
-// Keeps the median of each benchmark, by its name.
-class MedianCollector : public benchmark::BenchmarkReporter {
+// Keeps the CPU time of one paint from each repetition of each benchmark, by its name.
+class RepetitionCollector : public benchmark::BenchmarkReporter {
  public:
-  std::map<std::string, double> medians;
+  std::map<std::string, std::vector<double>> times;
   std::string error;
 
   bool ReportContext(const Context&) override { return true; }
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.error_occurred) error = run.run_name.function_name + ": " + run.error_message;
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-        medians[run.run_name.function_name] = run.GetAdjustedCPUTime();
-      }
+      if (run.run_type == Run::RT_Iteration) times[run.run_name.function_name].push_back(run.GetAdjustedCPUTime());
     }
   }
 };
@@ -113,10 +112,10 @@ std::vector<PaintFigure> MeasurePaint(int repetitions) {
   for (int width : kWidths) {
     for (auto* b : {benchmark::RegisterBenchmark(Name("bar", width).c_str(), PaintOnce<CountedBar>, width),
                     benchmark::RegisterBenchmark(Name("floor", width).c_str(), PaintOnce<FloorBar>, width)}) {
-      b->Unit(benchmark::kMicrosecond)->MinTime(0.2)->Repetitions(repetitions)->ReportAggregatesOnly(true);
+      b->Unit(benchmark::kMicrosecond)->MinTime(0.2)->Repetitions(repetitions);
     }
   }
-  MedianCollector collector;
+  RepetitionCollector collector;
   benchmark::RunSpecifiedBenchmarks(&collector);
   if (!collector.error.empty()) throw std::runtime_error("paint benchmark: " + collector.error);
 
@@ -124,8 +123,8 @@ std::vector<PaintFigure> MeasurePaint(int repetitions) {
   for (int width : kWidths) {
     PaintFigure figure;
     figure.width = width;
-    figure.barMicros = collector.medians[Name("bar", width)];
-    figure.floorMicros = collector.medians[Name("floor", width)];
+    figure.barMicros = Median(collector.times[Name("bar", width)]);
+    figure.floorMicros = Median(collector.times[Name("floor", width)]);
     figures.push_back(figure);
   }
   return figures;

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "bench/bench_image.h"
 #include "device/device_access.h"
 #include "platform/handle.h"
 #include "transfer/rad_header.h"
@@ -44,14 +45,16 @@ void CountedSleep(DWORD ms) {
 int TakePauseCount() { return g_pauses.exchange(0); }
 
 StreamRun RunBareLoop(const std::vector<BYTE>& image) {
+  const HeapImage copy = HeapCopy(image);
+  const BYTE* const bytes = copy.get();
   const HANDLE pipe = OpenPipe();
   StreamRun run;
   const Clock::time_point start = Clock::now();
-  WriteUntilTaken(pipe, image.data(), RAD_PREAMBLE_LENGTH, &run.failedWrites);
+  WriteUntilTaken(pipe, bytes, RAD_PREAMBLE_LENGTH, &run.failedWrites);
   const DWORD length = static_cast<DWORD>(image.size());
   for (DWORD at = RAD_HEADER_LENGTH; at < length; at += STREAM_PIECE_LENGTH) {
     const DWORD piece = length - at < STREAM_PIECE_LENGTH ? length - at : STREAM_PIECE_LENGTH;
-    WriteUntilTaken(pipe, image.data() + at, piece, &run.failedWrites);
+    WriteUntilTaken(pipe, bytes + at, piece, &run.failedWrites);
   }
   os::CloseHandle(pipe);
   run.seconds = SecondsSince(start);
@@ -59,12 +62,13 @@ StreamRun RunBareLoop(const std::vector<BYTE>& image) {
 }
 
 StreamRun RunEngine(const std::vector<BYTE>& image) {
+  const HeapImage copy = HeapCopy(image);
   const HANDLE pipe = OpenPipe();
   std::atomic<DWORD> sent{0};
   TakePauseCount();
   const Clock::time_point start = Clock::now();
   const StreamResult result = StreamImage(
-      pipe, image.data(), static_cast<DWORD>(image.size()), [&](DWORD bodySent) { sent.store(bodySent); },
+      pipe, copy.get(), static_cast<DWORD>(image.size()), [&](DWORD bodySent) { sent.store(bodySent); },
       CountedSleep);
   os::CloseHandle(pipe);
   StreamRun run;

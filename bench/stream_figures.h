@@ -1,6 +1,7 @@
 #pragma once
 // One 64 MiB image into the simulated device, three ways: a bare loop of writes (the reference:
 // what this machine allows), the shared streaming engine, and the upgrade window's whole path.
+// Each sends from a heap copy of the image made before its clock starts (see HeapCopy).
 
 #include <vector>
 

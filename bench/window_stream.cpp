@@ -3,11 +3,11 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string>
 
+#include "bench/bench_image.h"
 #include "bench/stream_figures.h"
 #include "device/device_access.h"
 #include "platform/handle.h"
@@ -25,13 +25,19 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The upgrade window, which notes the moment its transfer worker has ended and then closes.
+// The upgrade window, which notes its first paint, and the moment its transfer worker has ended,
+// and then closes.
 class TimedUpgradeWindow : public CVandroDlg {
  public:
+  bool painted = false;
   Clock::time_point ended;
   bool hasEnded = false;
 
  protected:
+  void OnPaint() override {
+    CVandroDlg::OnPaint();
+    painted = true;
+  }
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
     const LRESULT result = CVandroDlg::WindowProc(message, wParam, lParam);
     if (message == WM_TRANSFER_ENDED) {
@@ -52,10 +58,18 @@ StreamRun RunWindowPath(const std::vector<BYTE>& image) {
   const auto gate = std::make_shared<TransferWindowGate>(&window);
   Clock::time_point start;
   std::string error;
+  // The worker frees it, as it frees the buffer of the image button.
+  HeapImage copy = HeapCopy(image);
 
   // What the image button does once it has read the image: the pipe and a heap copy of the
   // image into TransferState, the button disabled, the worker started, the poll every second.
   platform::test::WhenModal([&] {
+    // The user presses the button in a window that has painted itself already.
+    if (!platform::test::PumpUntil([&] { return window.painted; })) {
+      error = "the upgrade window never painted itself";
+      window.EndDialog(IDCANCEL);
+      return;
+    }
     bool loaded = false;
     const HANDLE pipe = OpenDevicePipe(&loaded);
     if (!loaded || pipe == INVALID_HANDLE_VALUE) {
@@ -63,23 +77,23 @@ StreamRun RunWindowPath(const std::vector<BYTE>& image) {
       window.EndDialog(IDCANCEL);
       return;
     }
-    BYTE* copy = static_cast<BYTE*>(std::malloc(image.size()));
-    std::memcpy(copy, image.data(), image.size());
     TransferState.pipe = pipe;
-    TransferState.image = copy;
+    TransferState.image = copy.release();
     TransferState.size = static_cast<DWORD>(image.size());
     TransferState.sent = 0;
     if (CWnd* button = window.GetDlgItem(IDC_SYSTEM_DATA)) button->EnableWindow(FALSE);
-    TransferWorkerWindow = gate;
+    TransferWorkerWindow = getenv("TMP_NOWINDOW") ? nullptr : gate;
     TransferWorkerPause = CountedSleep;
     TakePauseCount();
     start = Clock::now();
     if (AfxBeginThread(TransferThreadProc, &window) == nullptr) {
       error = "no thread for the transfer worker";
+      std::free(TransferState.image);
       window.EndDialog(IDCANCEL);
       return;
     }
     window.SetTimer(DEVICE_POLL_TIMER, 1000, nullptr);
+    if (getenv("TMP_NOWINDOW")) { platform::WaitForWorkerThreads(30000); window.ended = Clock::now(); window.hasEnded = true; window.EndDialog(IDOK); }
   });
   window.DoModal();
   gate->Detach();

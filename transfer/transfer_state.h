@@ -22,9 +22,10 @@ struct TransferRecord {
 extern TransferRecord TransferState;
 
 // Streams the image of TransferState to its pipe, moves the upgrade window's progress bar after
-// each delivered piece, shows the completion text ("1030", or "1032" when a piece or the
-// preamble never went out), sets the bar back to 0, frees the image, closes the pipe and enables
-// the image button again. `pParam` is the upgrade window; the worker reaches it only through
-// TransferWorkerWindow (transfer/transfer_window.h), never through the pointer, because the
-// window object may be destroyed while the worker still runs. Returns 0.
+// each delivered piece that changes its position and after the last piece, shows the completion
+// text ("1030", or "1032" when a piece or the preamble never went out), sets the bar back to 0,
+// frees the image, closes the pipe and enables the image button again. `pParam` is the upgrade
+// window; the worker reaches it only through TransferWorkerWindow (transfer/transfer_window.h),
+// never through the pointer, because the window object may be destroyed while the worker still
+// runs. Returns 0.
 UINT TransferThreadProc(void* pParam);

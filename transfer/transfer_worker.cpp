@@ -26,11 +26,24 @@ UINT TransferThreadProc(void* /*pParam: the window, reached through TransferWork
   TransferState.image += RAD_HEADER_LENGTH;
   TransferState.size -= static_cast<DWORD>(RAD_HEADER_LENGTH);
 
+  // The bar is told each new position, in order, and the position after the last piece. A
+  // piece that leaves the position as it was is not told: the bar would show nothing new, and
+  // the call blocks until the window's thread has handled it, which for a large image (32768
+  // pieces in 64 MiB, 100 positions) would make the window's thread, not the device, set the
+  // pace of the transfer.
+  bool told = false;
+  int toldPosition = 0;
   const StreamResult result = StreamImage(
       TransferState.pipe, wholeImage, wholeLength,
       [&](DWORD sent) {
         TransferState.sent = sent;
-        if (window) window->SetPos(static_cast<int>(sent / divisor));
+        const int position = static_cast<int>(sent / divisor);
+        const bool lastPiece = sent == TransferState.size;
+        if (window && (!told || position != toldPosition || lastPiece)) {
+          window->SetPos(position);
+          told = true;
+          toldPosition = position;
+        }
       },
       pause);
 

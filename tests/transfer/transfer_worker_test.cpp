@@ -1,5 +1,5 @@
 // The transfer worker on its own thread, with a window that records what the worker does to it:
-// the progress positions after each piece, the end (text, bar reset, release, button), and the
+// the progress positions as the pieces go out, the end (text, bar reset, release, button), and the
 // transfer failures that must not look like success.
 
 #include <gtest/gtest.h>
@@ -82,18 +82,26 @@ std::vector<std::string> Positions(std::initializer_list<int> positions) {
 
 std::vector<std::string> EndEvents(const char* key) { return {"text " + Message(key), "pos 0", "ended"}; }
 
-TEST_F(TransferWorker, MovesTheBarAfterEachPieceThenShowsTheEndAndReleasesEverything) {
+// Every position that a piece reaches goes to the bar once, in order, and so does the position
+// after the last piece; a piece that leaves the position as it was makes no call.
+TEST_F(TransferWorker, MovesTheBarToEachNewPositionThenShowsTheEndAndReleasesEverything) {
   struct Case {
     std::size_t body;
     std::vector<std::string> positions;
   };
   std::vector<std::string> everyPercent;
   for (int p = 1; p <= 100; ++p) everyPercent.push_back("pos " + std::to_string(p));
+  std::vector<std::string> fromZero = {"pos 0"};
+  fromZero.insert(fromZero.end(), everyPercent.begin(), everyPercent.end());
+  std::vector<std::string> lastToldAgain = everyPercent;
+  lastToldAgain.push_back("pos 100");
   const Case cases[] = {
       {204800, everyPercent},               // divisor 2048: one percent per piece
       {5000, Positions({40, 81, 100})},      // divisor 50: pieces of 2048, 2048, 904
       {150, Positions({150})},               // divisor 1: beyond the bar's range
       {3 * 2048, Positions({33, 67, 100})},  // divisor 61: three whole pieces, no short one
+      {409600, fromZero},                    // divisor 4096: two pieces per percent, 0 first
+      {204810, lastToldAgain},               // divisor 2048: a last piece of 10 bytes stays at 100
   };
   ASSERT_FALSE(Message("1030").empty());
   for (const Case& c : cases) {
