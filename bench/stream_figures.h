@@ -10,7 +10,12 @@
 namespace bench {
 
 struct StreamRun {
-  double seconds = 0;   // from the first write to the pipe's close
+  // From the first write to the pipe's close; for the window, from the worker's start to the
+  // completion text on screen.
+  double seconds = 0;
+  // The window only: to the worker's last call (after it has set the bar to 0, freed the image
+  // and closed the pipe), which enables the image button again.
+  double secondsToEnd = 0;
   int failedWrites = 0;  // writes the device did not take in time, written again
 };
 
@@ -22,8 +27,9 @@ StreamRun RunBareLoop(const std::vector<BYTE>& image);
 StreamRun RunEngine(const std::vector<BYTE>& image);
 
 // The upgrade window (headless) with the image handed over as its image button does: the
-// transfer worker with its progress update after each piece, the window's thread painting the
-// bar, up to the worker's last call. Needs the window system (platform::test::InitWindowSystem).
+// transfer worker with its progress updates, the window's thread painting the bar, up to the
+// completion text and on to the worker's last call. Needs the window system
+// (platform::test::InitWindowSystem).
 StreamRun RunWindowPath(const std::vector<BYTE>& image);
 
 // The pause between retries that the engine and the window's worker get in these figures:

@@ -25,6 +25,26 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The window as its transfer worker reaches it, noting when the completion text has been shown:
+// the call returns once the window's thread has set it.
+class NotingGate : public TransferWindow {
+ public:
+  explicit NotingGate(CVandroDlg* window) : m_gate(window) {}
+  void SetPos(int position) override { m_gate.SetPos(position); }
+  void SetDoneText(const std::string& text) override {
+    m_gate.SetDoneText(text);
+    textShown = Clock::now();
+  }
+  void TransferEnded() override { m_gate.TransferEnded(); }
+  void Detach() { m_gate.Detach(); }
+
+  // Written by the worker; read once it has ended.
+  Clock::time_point textShown;
+
+ private:
+  TransferWindowGate m_gate;
+};
+
 // The upgrade window, which notes its first paint, and the moment its transfer worker has ended,
 // and then closes.
 class TimedUpgradeWindow : public CVandroDlg {
@@ -55,7 +75,7 @@ StreamRun RunWindowPath(const std::vector<BYTE>& image) {
   static CWinApp app;
   TimedUpgradeWindow window;
   app.m_pMainWnd = &window;
-  const auto gate = std::make_shared<TransferWindowGate>(&window);
+  const auto gate = std::make_shared<NotingGate>(&window);
   Clock::time_point start;
   std::string error;
   // The worker frees it, as it frees the buffer of the image button.
@@ -106,7 +126,8 @@ StreamRun RunWindowPath(const std::vector<BYTE>& image) {
   if (TransferState.sent != image.size() - 1024) throw std::runtime_error("the window's worker did not send the whole body");
 
   StreamRun run;
-  run.seconds = std::chrono::duration<double>(window.ended - start).count();
+  run.seconds = std::chrono::duration<double>(gate->textShown - start).count();
+  run.secondsToEnd = std::chrono::duration<double>(window.ended - start).count();
   run.failedWrites = TakePauseCount();
   return run;
 }
