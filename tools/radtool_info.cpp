@@ -1,6 +1,10 @@
 // radtool info: reads an image's first 1028 bytes the way the window does, and shows what the
 // window would decide and show.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <cerrno>
 #include <cinttypes>
@@ -44,8 +48,21 @@ struct ValidationRead {
 // Reads the first 1028 bytes of path in one read, and its length. On failure returns false with
 // a one-line reason naming the file in *error.
 bool ReadValidationBytes(const std::string& path, ValidationRead* read, std::string* error) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  // Only a regular file: a FIFO or a device would block the read or never end it.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    *error = "cannot open " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    *error = "cannot read " + path + ": " + (S_ISDIR(st.st_mode) ? "Is a directory" : "not a regular file");
+    return false;
+  }
+  std::FILE* file = fdopen(fd, "rb");
   if (file == nullptr) {
+    close(fd);
     *error = "cannot open " + path + ": " + std::strerror(errno);
     return false;
   }

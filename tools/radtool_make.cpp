@@ -1,6 +1,8 @@
 // radtool make: writes a firmware image with the header fields asked for and a deterministic
 // pseudo-random body, so that tests and samples are made at build time, never committed.
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -259,8 +261,11 @@ int RunMake(const std::vector<std::string>& args) {
 
   // Written beside OUT and renamed over it at the end, so a failure leaves OUT as it was.
   const std::string temporary = options.out + ".tmp" + std::to_string(getpid());
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
+  // A new file only, never through a name planted in its place (a link in a shared directory).
+  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  std::FILE* file = fd < 0 ? nullptr : fdopen(fd, "wb");
   if (file == nullptr) {
+    if (fd >= 0) close(fd);
     std::fprintf(stderr, "radtool make: cannot create %s: %s\n", temporary.c_str(),
                  std::strerror(errno));
     return kExitUsage;

@@ -3,6 +3,10 @@
 // case. The file is read line by line on every call, so an edited file is seen at once, and
 // each call works only in its own buffers.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -80,6 +84,21 @@ bool FindValue(std::FILE* file, const char* section, const char* key, std::strin
   return false;
 }
 
+// Opens a regular file for reading, or returns null. A FIFO, a device such as /dev/zero or a
+// directory named like the file would hang the lookup or never end it: they count as missing.
+std::FILE* OpenRegularFile(const char* path) {
+  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return nullptr;
+  }
+  std::FILE* file = fdopen(fd, "rb");
+  if (!file) close(fd);
+  return file;
+}
+
 }  // namespace
 
 namespace os {
@@ -89,7 +108,7 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
   if (!buffer || size == 0) return 0;
   std::string value = defaultValue ? defaultValue : "";
   if (section && key && path) {
-    if (std::FILE* file = std::fopen(path, "rb")) {
+    if (std::FILE* file = OpenRegularFile(path)) {
       std::string found;
       if (FindValue(file, section, key, found)) value = found;
       std::fclose(file);

@@ -2,6 +2,7 @@
 // `make` followed by `info`, and the refusals of both.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
@@ -105,6 +106,9 @@ TEST(RadtoolInfoTest, TextNamesTheDateAndTheVerdict) {
 TEST(RadtoolInfoTest, UsageAndIoErrorsExitTwoWithOneLineNamingTheFile) {
   TempDir scratch;
   const std::string missing = scratch.File("missing.rad");
+  // A FIFO would block a plain open until someone writes to it.
+  const std::string fifo = scratch.File("fifo.rad");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   struct ErrorCase {
     std::vector<std::string> args;
     std::string mentions;
@@ -113,6 +117,7 @@ TEST(RadtoolInfoTest, UsageAndIoErrorsExitTwoWithOneLineNamingTheFile) {
       {{"info", missing}, missing + ": No such file or directory"},
       {{"info", "--json", missing}, missing},
       {{"info", scratch.path()}, scratch.path() + ": Is a directory"},
+      {{"info", fifo}, fifo + ": not a regular file"},
       {{"info"}, "expected one FILE"},
       {{"info", kSamples + "/eflash.rad", kSamples + "/nand.rad"}, "expected one FILE"},
       {{"info", "--xml", kSamples + "/eflash.rad"}, "--xml"},

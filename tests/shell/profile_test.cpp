@@ -1,6 +1,7 @@
 // Reading lang.ini: the rules of the platform's initialisation-file reader, one case a row.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <fstream>
@@ -93,6 +94,16 @@ TEST(ProfileReader, SurvivesBinaryAndHugeFiles) {
   EXPECT_EQ(Lookup(TempFile("big.ini", big), "message", "1024"), "found");
   const std::string longLine = "[t]\nk=" + std::string(3u * 1024 * 1024, 'z') + "\n";
   EXPECT_EQ(Lookup(TempFile("longline.ini", longLine), "t", "k"), std::string(259, 'z'));
+}
+
+TEST(ProfileReader, SpecialFilesCountAsMissing) {
+  // A FIFO would block the reader until someone writes; /dev/zero would never end a line.
+  const std::string fifo = ::testing::TempDir() + "fifo-lang.ini";
+  std::remove(fifo.c_str());
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(Lookup(fifo, "title", "100", "d"), "d");
+  std::remove(fifo.c_str());
+  EXPECT_EQ(Lookup("/dev/zero", "title", "100", "d"), "d");
 }
 
 TEST(ProfileReader, TinyBuffersStayTerminated) {
