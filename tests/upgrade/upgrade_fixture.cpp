@@ -150,8 +150,14 @@ std::string UpgradeWindowTest::Text(int id) { return m_dlg->GetDlgItemText(id); 
 bool UpgradeWindowTest::ImageButtonEnabled() { return pt::GetControlInfo(m_dlg.get(), IDC_SYSTEM_DATA).enabled; }
 
 bool UpgradeWindowTest::BarAtZero() {
+  // Position 0 paints the background with the percentage text on it; a position out of range
+  // paints the same background but no text, so the text colour tells the two apart.
   const pt::Image bar = pt::Grab(&m_dlg->m_progress);
-  return bar.width > 0 && bar.Pixel(0, 0) == os::GetSysColor(COLOR_BTNFACE);
+  if (bar.width == 0 || bar.Pixel(0, 0) != os::GetSysColor(COLOR_BTNFACE)) return false;
+  for (COLORREF pixel : bar.pixels) {
+    if (pixel == RGB(0, 128, 0)) return true;
+  }
+  return false;
 }
 
 }  // namespace upgradetest
