@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "device/device_access.h"
 #include "platform/file.h"
@@ -126,9 +127,11 @@ void CVandroDlg::OnBnClickedSystemData() {
     return;
   }
 
-  // 14. One read of the whole file; a shorter count (a failed read included) ends here.
+  // 14. One read of the whole file; a shorter count (a failed read included) ends here. So does
+  // a file whose first bytes are no longer those that were checked: it was replaced since the
+  // validation read, and an image nobody checked must not reach the device.
   os::ReadFile(imageFile, TransferState.image, length, &TransferState.size, nullptr);
-  if (TransferState.size != length) {
+  if (TransferState.size != length || std::memcmp(TransferState.image, header, RAD_VALIDATION_LENGTH) != 0) {
     std::free(TransferState.image);
     os::CloseHandle(imageFile);
     os::CloseHandle(TransferState.pipe);

@@ -5,6 +5,7 @@
 // the descriptor that the test gave it.
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #define SCRIPTED_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
+constexpr long long kReplaceFirstByte = -2;
 std::string g_imagePath;
 long long g_newLength = -1;
 int g_pipe = -1;
@@ -21,7 +23,13 @@ SCRIPTED_EXPORT std::intptr_t open_dev() { return -1; }
 
 SCRIPTED_EXPORT std::intptr_t open_file(const char*) {
   if (!g_imagePath.empty()) {
-    if (g_newLength < 0) {
+    if (g_newLength == kReplaceFirstByte) {
+      // Another file in its place: the same length, but not an image any more.
+      FILE* file = std::fopen(g_imagePath.c_str(), "r+b");
+      if (!file) return -1;
+      std::fputc('#', file);
+      std::fclose(file);
+    } else if (g_newLength < 0) {
       unlink(g_imagePath.c_str());
     } else if (truncate(g_imagePath.c_str(), g_newLength) != 0) {
       return -1;
@@ -32,8 +40,8 @@ SCRIPTED_EXPORT std::intptr_t open_file(const char*) {
   return pipe;
 }
 
-// The next open_file removes the file at `imagePath` (newLength < 0) or cuts it to `newLength`
-// bytes (an empty path: leaves every file alone), then returns `pipe`, which it takes over.
+// The next open_file overwrites the first byte of the file at `imagePath` (newLength -2),
+// removes it (other newLength < 0) or cuts it to `newLength` bytes (an empty path: leaves every file alone), then returns `pipe`, which it takes over.
 SCRIPTED_EXPORT void scripted_device_arrange(const char* imagePath, long long newLength, int pipe) {
   g_imagePath = imagePath ? imagePath : "";
   g_newLength = newLength;

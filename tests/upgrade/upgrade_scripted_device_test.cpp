@@ -1,5 +1,5 @@
 // The start of a transfer when the image file changes between the validation read and the
-// whole-file read: the device library beside this test program removes or shortens the file
+// whole-file read: the device library beside this test program removes, shortens or rewrites the file
 // while the pipe opens, and hands out a pipe whose other end the test holds.
 
 #include <gtest/gtest.h>
@@ -64,9 +64,12 @@ class ScriptedDevice : public UpgradeWindowTest {
 TEST_F(ScriptedDevice, AFileThatChangesWhileThePipeOpensStartsNoTransfer) {
   struct Case {
     const char* name;
-    long long newLength;  // < 0: the file is removed
+    long long newLength;  // -2: its first byte is overwritten; other < 0: the file is removed
   };
-  const Case cases[] = {{"removed", -1}, {"shorter than header and date", 1027}, {"shorter than the header", 500}};
+  const Case cases[] = {{"removed", -1},
+                        {"shorter than header and date", 1027},
+                        {"shorter than the header", 500},
+                        {"replaced by a file that is no image", -2}};
   RunWindow([&] {
     SetDeviceFlag(true);
     for (const Case& c : cases) {
