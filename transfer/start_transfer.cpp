@@ -10,6 +10,7 @@
 #include "platform/file_dialog.h"
 #include "platform/handle.h"
 #include "platform/message_box.h"
+#include "platform/text.h"
 #include "platform/thread.h"
 #include "res/resource.h"
 #include "transfer/rad_header.h"
@@ -68,16 +69,20 @@ void CVandroDlg::OnBnClickedSystemData() {
   // 7. The kind of flash memory, shown also for an image that a later step refuses. The label
   // from lang.ini is an argument of the format, never the format itself.
   char text[260];
+  int composed = -1;
   if (rad.flashMemory == FLASH_EFLASH) {
-    std::snprintf(text, sizeof text, "%s", GetLangText("message", "1027").c_str());
-    SetDlgItemText(IDC_FLASH_INFO, text);
+    composed = std::snprintf(text, sizeof text, "%s", GetLangText("message", "1027").c_str());
   } else if (rad.flashMemory == FLASH_SERIAL && RadDatePresent(rad)) {
-    std::snprintf(text, sizeof text, "%s %d/%d/%d", GetLangText("message", "1029").c_str(),
-                  static_cast<int>(rad.dateFirst), static_cast<int>(rad.dateSecond), 2000 + rad.dateYear);
-    SetDlgItemText(IDC_FLASH_INFO, text);
+    composed = std::snprintf(text, sizeof text, "%s %d/%d/%d", GetLangText("message", "1029").c_str(),
+                             static_cast<int>(rad.dateFirst), static_cast<int>(rad.dateSecond), 2000 + rad.dateYear);
   } else if (rad.flashMemory == FLASH_SERIAL) {
-    std::snprintf(text, sizeof text, "%s", GetLangText("message", "1028").c_str());
-    SetDlgItemText(IDC_FLASH_INFO, text);
+    composed = std::snprintf(text, sizeof text, "%s", GetLangText("message", "1028").c_str());
+  }
+  if (composed >= 0) {
+    // A text longer than the buffer (a very long label) is cut, never inside a character.
+    const size_t length = std::strlen(text);
+    const bool cut = static_cast<size_t>(composed) > length;
+    SetDlgItemText(IDC_FLASH_INFO, std::string(text, cut ? os::WholeCharacterPrefix(text, length) : length));
   }
   // NAND and every other value leave the text of an earlier image.
 

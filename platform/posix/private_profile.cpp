@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/profile.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -114,12 +115,8 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
       std::fclose(file);
     }
   }
-  size_t n = value.size();
-  if (n > size - 1) {
-    n = size - 1;
-    // Never cut inside a UTF-8 character: step back over its continuation bytes to its start.
-    while (n > 0 && (static_cast<unsigned char>(value[n]) & 0xC0) == 0x80) --n;
-  }
+  // A value longer than the buffer is cut, never inside a character.
+  const size_t n = value.size() > size - 1 ? WholeCharacterPrefix(value.data(), size - 1) : value.size();
   std::memcpy(buffer, value.data(), n);
   buffer[n] = '\0';
   return static_cast<DWORD>(n);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/profile.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -114,6 +115,35 @@ TEST(ProfileReader, TinyBuffersStayTerminated) {
   char one[1] = {'#'};
   EXPECT_EQ(os::GetPrivateProfileStringA("t", "k", "", one, 1, path.c_str()), 0u);
   EXPECT_EQ(one[0], '\0');
+}
+
+}  // namespace
+
+namespace {
+
+// Cutting text to whole characters, as every text cut to fit a buffer is.
+TEST(WholeCharacterPrefix, NeverEndsInPartOfACharacter) {
+  struct Case {
+    const char* what;
+    std::string text;
+    size_t expected;
+  };
+  const std::string han = "\xED\x95\x9C";         // 3 bytes
+  const std::string emoji = "\xF0\x9F\x98\x80";   // 4 bytes
+  const Case cases[] = {
+      {"empty", "", 0},
+      {"ASCII", "abc", 3},
+      {"ends on a whole 3-byte character", "ab" + han, 5},
+      {"1 of 3 bytes", "ab" + han.substr(0, 1), 2},
+      {"2 of 3 bytes", "ab" + han.substr(0, 2), 2},
+      {"3 of 4 bytes", "a" + emoji.substr(0, 3), 1},
+      {"whole 4-byte character", "a" + emoji, 5},
+      {"2-byte character cut", "x\xC3", 1},
+      {"stray continuation bytes are kept", "a\x80\x80", 3},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(os::WholeCharacterPrefix(c.text.data(), c.text.size()), c.expected) << c.what;
+  }
 }
 
 }  // namespace
