@@ -17,6 +17,7 @@
 
 namespace {
 
+using devicetest::IsOneLine;
 using devicetest::ProgramResult;
 using devicetest::ReadWholeFile;
 using devicetest::RunProgram;
@@ -27,11 +28,6 @@ const std::string kSamples = DOWNLOAD_SAMPLES_DIR;
 
 ProgramResult Radtool(const std::vector<std::string>& args, const TempDir& scratch) {
   return RunProgram(kRadtool, args, scratch.path());
-}
-
-bool IsOneLine(const std::string& text) {
-  return !text.empty() && text.back() == '\n' &&
-         std::count(text.begin(), text.end(), '\n') == 1;
 }
 
 // ---- info --json on the samples that the build makes ----

@@ -21,6 +21,7 @@
 namespace {
 
 using devicetest::DevsimProcess;
+using devicetest::IsOneLine;
 using devicetest::ProgramResult;
 using devicetest::ReadWholeFile;
 using devicetest::RunProgram;
@@ -30,10 +31,6 @@ using flashtest::ProgramProcess;
 
 const std::string kRadtool = std::string(DOWNLOAD_BIN_DIR) + "/radtool";
 const std::string kSamples = DOWNLOAD_SAMPLES_DIR;
-
-bool IsOneLine(const std::string& text) {
-  return !text.empty() && text.back() == '\n' && std::count(text.begin(), text.end(), '\n') == 1;
-}
 
 int CountOf(const std::string& text, const std::string& part) {
   int count = 0;

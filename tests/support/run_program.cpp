@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <stdexcept>
@@ -47,6 +48,10 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   std::filesystem::remove(outPath, ignored);
   std::filesystem::remove(errPath, ignored);
   return result;
+}
+
+bool IsOneLine(const std::string& text) {
+  return !text.empty() && text.back() == '\n' && std::count(text.begin(), text.end(), '\n') == 1;
 }
 
 }  // namespace devicetest

@@ -19,4 +19,8 @@ struct ProgramResult {
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::string& scratchDir);
 
+// True when `text` is exactly one line, ending in its newline: how a program's one-line message
+// looks.
+bool IsOneLine(const std::string& text);
+
 }  // namespace devicetest
